@@ -19,19 +19,29 @@
 #                                  A file ".windows-label" in the disc root
 #                                  sets the volume label Wine reports, and
 #                                  ".windows-serial" (hex) the serial number.
+#                                  Wine reads both only when the drive is set
+#                                  up (server start); wine_env_insert_disc and
+#                                  wine_env_eject_disc make a running server
+#                                  re-read them (wine_env_refresh_disc).
 #     winehome/                    private HOME: wineboot links Desktop and
 #                                  Documents of the Wine profile into $HOME,
 #                                  so the host's home is never written.
 #     wine_check.exe               diagnostic built from tools/wine_check/check.c
+#     wine_check.log               its last report (wine_env_check)
+#     wine_remount.log             output of the last wine_env_refresh_disc
+#     wine_env.reg                 the registry settings wine_env_prepare imports
 #     xvfb.log                     output of the Xvfb we start
 #
 # The drive letters are CD/DVD drives through HKLM\Software\Wine\Drives;
 # Wine's mount manager reads that only when the wineserver starts, which is
 # why wine_env_prepare restarts the server after writing it. Re-pointing
-# cdrom/<letter> needs no restart: the dosdevices link stays the same.
+# cdrom/<letter> needs no restart for the files: the dosdevices link stays
+# the same and Wine follows it on every access.
 #
 # Test code (C++) may swap the disc itself the same way: replace
-# $BUILD_DIR/cdrom/<letter> by a symlink (insert) or an empty dir (eject).
+# $BUILD_DIR/cdrom/<letter> by a symlink (insert) or an empty dir (eject),
+# then, if the label matters, run "wine_check.exe remount <letter>" (or send
+# the same mount manager request itself, see tools/wine_check/check.c).
 
 # --- configuration ---------------------------------------------------------
 
@@ -68,9 +78,10 @@ export HOME="$BUILD_DIR/winehome"
 # /usr/bin/wine wrapper would just print a wine32 hint and exec this.
 export WINE64=${WINE64:-/usr/lib/wine/wine64}
 export WINELOADER="$WINE64"
-# Use the real server binary: Debian's /usr/lib/wine/wineserver script adds
-# -p0, which makes the server quit at once when the last program exits and
-# so makes every later program start pay the full server start-up.
+# Our own wineserver calls use the real binary: Debian's script
+# /usr/lib/wine/wineserver adds -p0, which would defeat `wineserver -p`.
+# (The loader starts its server through that script whatever WINESERVER
+# says; such a server quits about 2 s after the last program ends.)
 if [ -x /usr/lib/wine/wineserver64 ]; then
     export WINESERVER=/usr/lib/wine/wineserver64
 else
@@ -79,7 +90,7 @@ fi
 
 # Bump when wine_env_prepare starts doing something new, so old prefixes
 # get the new settings.
-WINE_ENV_STAMP_VERSION=2
+WINE_ENV_STAMP_VERSION=4
 WINE_ENV_STAMP="$WINEPREFIX/.wine_env_stamp"
 WINE_ENV_CD_LETTERS="e f g"
 
@@ -99,12 +110,21 @@ _wine_env_cleanup() {
     fi
     if [ -n "${WINE_ENV_XVFB_PID:-}" ]; then
         kill "$WINE_ENV_XVFB_PID" >/dev/null 2>&1 || true
+        # Reap it (it is our child), so no zombie is left behind.
+        wait "$WINE_ENV_XVFB_PID" 2>/dev/null || true
         WINE_ENV_XVFB_PID=
     fi
     if [ -n "${WINE_ENV_WATCHDOG_PID:-}" ]; then
         kill "$WINE_ENV_WATCHDOG_PID" >/dev/null 2>&1 || true
+        wait "$WINE_ENV_WATCHDOG_PID" 2>/dev/null || true
         WINE_ENV_WATCHDOG_PID=
     fi
+}
+
+# The command inside `trap -p` output: trap -- 'command' EXIT
+_wine_env_trap_command() {
+    eval "set -- $1"
+    printf '%s' "$3"
 }
 
 # Install the EXIT trap once per shell, keeping a trap the caller had.
@@ -117,15 +137,10 @@ _wine_env_install_trap() {
     local prev
     prev=$(trap -p EXIT)
     if [ -n "$prev" ]; then
-        # prev is: trap -- 'command' EXIT
-        eval "set -- $prev"
-        _WINE_ENV_PREV_EXIT_TRAP=$3
+        _WINE_ENV_PREV_EXIT_TRAP=$(_wine_env_trap_command "$prev")
     fi
+    # bash also runs the EXIT trap when a signal (TERM, INT, HUP) ends it.
     trap '_wine_env_cleanup; eval "${_WINE_ENV_PREV_EXIT_TRAP:-}"' EXIT
-    # A shell killed by INT/TERM/HUP exits through the EXIT trap.
-    trap 'exit 130' INT
-    trap 'exit 143' TERM
-    trap 'exit 129' HUP
 }
 
 # Does the X display $1 accept connections?
@@ -159,7 +174,7 @@ wine_env_start_display() {
         return 1
     fi
     mkdir -p "$BUILD_DIR"
-    local fdfile="$BUILD_DIR/.xvfb.display.$$" i n=""
+    local fdfile="$BUILD_DIR/.xvfb.display.$$" n=""
     rm -f "$fdfile"
     # -displayfd: Xvfb picks a free display number itself (no race with
     # other Xvfbs) and writes it once it accepts connections.
@@ -167,7 +182,7 @@ wine_env_start_display() {
         3>"$fdfile" </dev/null >"$BUILD_DIR/xvfb.log" 2>&1 &
     WINE_ENV_XVFB_PID=$!
     _wine_env_install_trap
-    for i in $(seq 1 100); do
+    for _ in $(seq 1 100); do
         n=$(head -n 1 "$fdfile" 2>/dev/null || true)
         [ -n "$n" ] && break
         if ! kill -0 "$WINE_ENV_XVFB_PID" 2>/dev/null; then
@@ -207,10 +222,35 @@ wine_env_start_display() {
 # Keep one wineserver (and Wine's service processes) running until the
 # calling shell exits or wine_env_stop is called: each later program start
 # then skips the server and service start-up.
+# Warm starts then take about 10 ms instead of about 0.5 s.
 wine_env_server_start() {
-    "$WINESERVER" -p
-    WINE_ENV_SERVER_STARTED=1
+    if [ "${WINE_ENV_SERVER_STARTED:-0}" = 1 ]; then
+        return 0
+    fi
+    local pid
+    # Already persistent (started by a parent shell, e.g. run-tests): use it.
+    if pid=$(_wine_env_server_pid) &&
+        tr '\0' '\n' 2>/dev/null <"/proc/$pid/cmdline" | grep -qx -- '-p'; then
+        return 0
+    fi
     _wine_env_install_trap
+    # -p is refused (exit 2) while a server already runs for the prefix,
+    # e.g. the one a program just used; that one quits soon after its last
+    # program, so wait for it, bounded, and try again.
+    if ! "$WINESERVER" -p </dev/null >/dev/null 2>&1; then
+        timeout 20 "$WINESERVER" -w >/dev/null 2>&1 || true
+        if ! "$WINESERVER" -p </dev/null >/dev/null 2>&1; then
+            # Still running: persistent from another shell, or busy. Use it.
+            _wine_env_say "a wineserver already runs for $WINEPREFIX; using it"
+            return 0
+        fi
+    fi
+    WINE_ENV_SERVER_STARTED=1
+    # Boot the prefix now, with stdio on /dev/null: Wine's service processes
+    # (services.exe, winedevice.exe ...) inherit the standard handles of the
+    # program that starts them, and would keep e.g. a $(...) or CTest output
+    # pipe of the first test open for as long as this server lives.
+    "$WINE64" cmd.exe /c exit 0 </dev/null >/dev/null 2>&1 || true
 }
 
 # Stop all Wine processes of the prefix and its wineserver.
@@ -222,9 +262,48 @@ wine_env_stop() {
 
 # --- discs -----------------------------------------------------------------
 
+# Print the pid of the wineserver running for this prefix, if any.
+_wine_env_server_pid() {
+    local p
+    command -v pgrep >/dev/null 2>&1 || return 1
+    for p in $(pgrep -x wineserver64 2>/dev/null || true) $(pgrep -x wineserver 2>/dev/null || true); do
+        # 2> first: the process may be gone (or a zombie) by now.
+        if tr '\0' '\n' 2>/dev/null <"/proc/$p/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
+            printf '%s' "$p"
+            return 0
+        fi
+    done
+    return 1
+}
+
+# Is a wineserver running for this prefix? (It keeps the old disc label.)
+_wine_env_server_running() { _wine_env_server_pid >/dev/null; }
+
+# wine_env_refresh_disc LETTER...: make the running wineserver's mount
+# manager re-read the volume label and serial of the drives (Wine caches
+# them from the server's start). Does nothing when no server runs: the next
+# one reads them anyway.
+wine_env_refresh_disc() {
+    local l="" a out rc=0
+    for a in "$@"; do
+        l=$l$(_wine_env_letter "$a") || return 1
+    done
+    [ -n "$l" ] || return 0
+    _wine_env_server_running || return 0
+    wine_env_build_check || return 1
+    # To a file, not $(...): see wine_env_server_start on inherited handles.
+    "$WINE64" "$BUILD_DIR/wine_check.exe" remount "$l" </dev/null \
+        >"$BUILD_DIR/wine_remount.log" 2>&1 || rc=$?
+    if [ "$rc" != 0 ]; then
+        out=$(cat "$BUILD_DIR/wine_remount.log" 2>/dev/null || true)
+        _wine_env_say "could not refresh drive $l: ($rc) $out"
+        return 1
+    fi
+}
+
 _wine_env_letter() {
     local l
-    l=$(printf '%s' "${1%:}" | tr 'A-Z' 'a-z')
+    l=$(printf '%s' "${1%:}" | tr '[:upper:]' '[:lower:]')
     case " $WINE_ENV_CD_LETTERS " in
         *" $l "*) printf '%s' "$l" ;;
         *) _wine_env_say "not a CD drive letter: $1 (have: $WINE_ENV_CD_LETTERS)"; return 1 ;;
@@ -243,14 +322,21 @@ wine_env_insert_disc() {
     mkdir -p "$BUILD_DIR/cdrom"
     rm -rf "${BUILD_DIR:?}/cdrom/$l"
     ln -s "$dir" "$BUILD_DIR/cdrom/$l"
+    wine_env_refresh_disc "$l"
 }
 
-# wine_env_eject_disc LETTER: leave the drive with an empty folder.
+# wine_env_eject_disc LETTER...: leave the drives with an empty folder.
 wine_env_eject_disc() {
-    local l
-    l=$(_wine_env_letter "$1") || return 1
-    rm -rf "${BUILD_DIR:?}/cdrom/$l"
-    mkdir -p "$BUILD_DIR/cdrom/$l"
+    local a l all=""
+    for a in "$@"; do
+        l=$(_wine_env_letter "$a") || return 1
+        rm -rf "${BUILD_DIR:?}/cdrom/$l"
+        mkdir -p "$BUILD_DIR/cdrom/$l"
+        all="$all $l"
+    done
+    # One refresh for all letters: one Wine program start instead of three.
+    # shellcheck disable=SC2086 # split into letters on purpose
+    wine_env_refresh_disc $all
 }
 
 # --- running ---------------------------------------------------------------
@@ -338,6 +424,21 @@ _wine_env_write_reg() {
         printf '[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n'
         printf '"Managed"="N"\r\n'
         printf '\r\n'
+        # Crashes: Wine's default debugger (winedbg --auto) shows a crash
+        # dialog that waits for a click (a hung test), and even without the
+        # dialog the crashed program's exit code comes back as 0 or as the
+        # exception code, at random. With no debugger that can start, the
+        # program ends at once with the exception code (0xC0000005 -> 5).
+        # For a backtrace, run the program by hand with WINEDEBUG=+seh.
+        for k in 'Microsoft\Windows NT' 'Wow6432Node\Microsoft\Windows NT'; do
+            printf '[HKEY_LOCAL_MACHINE\\Software\\%s\\CurrentVersion\\AeDebug]\r\n' "$k"
+            printf '"Debugger"="no_crash_debugger_in_tests.exe %%ld %%ld"\r\n'
+            printf '"Auto"="1"\r\n'
+            printf '\r\n'
+        done
+        printf '[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\r\n'
+        printf '"ShowCrashDialog"=dword:00000000\r\n'
+        printf '\r\n'
         # Drive types: mountmgr reads these when the wineserver starts.
         printf '[HKEY_LOCAL_MACHINE\\Software\\Wine\\Drives]\r\n'
         for l in $WINE_ENV_CD_LETTERS; do
@@ -364,6 +465,25 @@ _wine_env_drive_links() {
     done
 }
 
+# Debian's Wine 8 looks for its own fonts (Tahoma, Marlett for caption
+# buttons and scroll arrows, the Japanese bitmap system fonts) under
+# /usr/share/wine/../fonts and never finds them; a copy in C:\windows\Fonts
+# is loaded at every start, as on Windows.
+_wine_env_copy_wine_fonts() {
+    local src dst="$WINEPREFIX/drive_c/windows/Fonts" f
+    for src in /usr/share/wine/fonts /usr/lib/wine/../../share/wine/fonts; do
+        [ -d "$src" ] && break
+    done
+    if [ ! -d "$src" ]; then
+        _wine_env_say "Wine's fonts not found (apt-get install fonts-wine)"
+        return 1
+    fi
+    mkdir -p "$dst"
+    for f in "$src"/*; do
+        [ -e "$dst/${f##*/}" ] || cp "$f" "$dst/"
+    done
+}
+
 # Build the diagnostic program when missing or older than its source.
 wine_env_build_check() {
     local src="$WINE_ENV_TOOLS_DIR/wine_check/check.c" exe="$BUILD_DIR/wine_check.exe"
@@ -379,17 +499,19 @@ wine_env_build_check() {
 
 # Run the diagnostic; print its report; fail loudly when it fails.
 wine_env_check() {
-    local out rc=0
+    local rc=0
     wine_env_build_check || return 1
-    out=$(wine_env_run "$BUILD_DIR/wine_check.exe" </dev/null 2>&1) || rc=$?
-    printf '%s\n' "$out" >&2
+    # To a file, not $(...): see wine_env_server_start on inherited handles.
+    wine_env_run "$BUILD_DIR/wine_check.exe" </dev/null >"$BUILD_DIR/wine_check.log" 2>&1 || rc=$?
+    cat "$BUILD_DIR/wine_check.log" >&2
     if [ "$rc" != 0 ]; then
         _wine_env_say "=============================================================="
         _wine_env_say "WINE ENVIRONMENT CHECK FAILED (wine_check.exe exit $rc)"
         [ $((rc & 1)) != 0 ] && _wine_env_say " - ANSI code page is not 932: is locale ja_JP.UTF-8 generated? (locale -a)"
         [ $((rc & 2)) != 0 ] && _wine_env_say " - E:/F:/G: are not CD drives: HKLM\\Software\\Wine\\Drives or dosdevices links"
         [ $((rc & 4)) != 0 ] && _wine_env_say " - Japanese UI fonts do not resolve to IPA fonts: fonts-ipafont, font Replacements"
-        [ "$rc" -gt 7 ] && _wine_env_say " - wine itself failed to run the program"
+        [ $((rc & 8)) != 0 ] && _wine_env_say " - Wine's Marlett font missing from C:\\windows\\Fonts: fonts-wine"
+        [ "$rc" -gt 15 ] && _wine_env_say " - wine itself failed to run the program"
         _wine_env_say "prefix: $WINEPREFIX"
         _wine_env_say "=============================================================="
         return 1
@@ -423,8 +545,10 @@ wine_env_prepare() {
     fi
 
     _wine_env_drive_links
+    _wine_env_copy_wine_fonts || return 1
     _wine_env_write_reg "$BUILD_DIR/wine_env.reg" || return 1
-    _wine_env_tool regedit /S "$(printf 'Z:%s' "$BUILD_DIR/wine_env.reg" | tr '/' '\\')" \
+    local reg="$BUILD_DIR/wine_env.reg"
+    _wine_env_tool regedit /S "Z:${reg//\//\\}" \
         </dev/null >/dev/null 2>&1 || {
         _wine_env_say "regedit import of $BUILD_DIR/wine_env.reg failed"
         return 1

@@ -27,3 +27,43 @@ inline constexpr char LogInstallCheckDone[] = "インストールチェック終
 inline constexpr char LogSourceCheckDone[] = "ファイル存在確認終了";
 
 inline constexpr char DefaultSelectMessage[] = "インストール方法を選択して下さい";
+
+// The welcome page.
+inline constexpr char MsgCannotLoadBanner[] = "Can't load \"%s\"";
+
+// Debug lines of the Game Explorer lookup (OutputDebugStringW, UTF-16; a
+// line feed is added to each).
+inline constexpr wchar_t DbgLocatorNotCreated[] = L"Error CoCreating IWbemLocator. 0x%x";
+inline constexpr wchar_t DbgNamespaceText[] = L"Error allocating namespace BSTR.";
+inline constexpr wchar_t DbgCannotConnect[] =
+    L"Could not connect to Game WMI namespace.  Error Code = 0x%x";
+inline constexpr wchar_t DbgProxyBlanket[] = L"Could not set proxy blanket.  Error Code 0x%x";
+inline constexpr wchar_t DbgQueryTypeText[] = L"Error: Could not allocate BSTR for QueryType.";
+// Also written when the query itself fails.
+inline constexpr wchar_t DbgQueryText[] = L"Error: Could not allocate BSTR for Query.";
+inline constexpr wchar_t DbgEnumeratorFailure[] = L"Failure in Enumerator: Error 0x%x";
+inline constexpr wchar_t DbgNoGameName[] = L"Failure getting game name for this game.";
+inline constexpr wchar_t DbgNoInstanceId[] = L"Failure getting game instance ID for this game.";
+inline constexpr wchar_t DbgNoInstallScope[] = L"Failure getting game install scope for this game.";
+inline constexpr wchar_t DbgGameRead[] = L"Game: %s, %s, %u";
+
+// The source check.
+inline constexpr char MsgAddFileMissing[] = "SETUP.INI : InstallAddFiles : \"%s\" ファイルが見つかりません";
+inline constexpr char MsgListFileMissing[] = "SETUP.INI : InstallFiles%i : \"%s\" ファイルが見つかりません";
+
+// The copy start.
+inline constexpr char MsgSaveDataFolderInvalid[] = "指定されたセーブデータの保存先が無効です。";
+inline constexpr char MsgCheckingDiskSpace[] = "インストール先のディスク容量をチェックしています";
+inline constexpr char MsgCannotCreateFolder[] = "「%s」が作成できません";
+inline constexpr char MsgNotEnoughSpace[] = "ディスク容量が足りません";
+inline constexpr char MsgFreeSpaceUnknown[] = "インストール先のディスク容量が確認できません";
+inline constexpr char MsgCopying[] = "ファイルをコピー中";
+inline constexpr char MsgCannotStartCopy[] = "ファイルのコピーを開始できません";
+inline constexpr char TextWholeInstallation[] = "インストール全体";
+inline constexpr char LogCopyStart[] = "ファイルコピー:開始";
+
+// The copy worker.
+inline constexpr char MsgInsertDisc[] = "「%s」ディスク %i を入れて下さい";
+inline constexpr char CopyingTextFormat[] = "%s → %s";
+inline constexpr char LogEntryStart[] = "ファイルコピー:開始:%s";
+inline constexpr char LogEntryEnd[] = "ファイルコピー:終了:%s";

@@ -6,9 +6,11 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "install/created_items.h"
 #include "setup/config.h"
 #include "setup/messages.h"
 #include "setup/support.h"
+#include "wizard/wizard_dialog.h"
 
 InstallSession session;
 
@@ -76,6 +78,72 @@ static void cutSourceRoot()
         *lastBackslash = '\0';
 }
 
+// Shows window and brings it to the front: the run ends there.
+static void bringToFront(HWND window)
+{
+    ShowWindow(window, SW_SHOW);
+    SetForegroundWindow(window);
+}
+
+enum InstallationCheck {
+    NotInstalled,
+    GameStarted,
+    AddOnRootFound
+};
+
+// Reads the install record. An installed game is started instead of being
+// installed again; in add-on mode the recorded folder gives installRoot.
+static InstallationCheck checkExistingInstallation()
+{
+    char key[MAX_PATH];
+    char folder[MAX_PATH];
+    DWORD size = sizeof folder - 1;
+    HKEY record;
+    LONG read;
+
+    if (!formatText(key, sizeof key, "Software\\%s\\%s", setupConfig.CompanyName,
+                    setupConfig.GameDir))
+        return NotInstalled;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_READ, &record) != ERROR_SUCCESS)
+        return NotInstalled;
+    memset(folder, 0, sizeof folder);
+    read = RegQueryValueExA(record, setupConfig.StrKeyInstPath, NULL, NULL, (BYTE*)folder, &size);
+    RegCloseKey(record);
+    // The value need not carry its terminator: the last byte stays NUL.
+    if (read != ERROR_SUCCESS || !folder[0])
+        return NotInstalled;
+
+    if (!setupConfig.addOnMode) {
+        if (!appendPath(folder, sizeof folder, setupConfig.GameExe) || !runCommandLine(folder))
+            showSetupError(MsgCannotStartGame);
+        return GameStarted;
+    }
+    // Cut "\Company\GameDir" by length: "D:\Games\Co\Ga" gives "D:\Games\".
+    int keep = (int)strlen(folder) - (int)strlen(setupConfig.CompanyName) -
+               (int)strlen(setupConfig.GameDir) - 1;
+    if (keep <= 0)
+        return NotInstalled;
+    folder[keep] = '\0';
+    copyText(session.installRoot, sizeof session.installRoot, folder);
+    return AddOnRootFound;
+}
+
+// ExecApp program, then the quoted file in the install folder; nothing is
+// started when the line does not fit.
+static void startAfterInstallProgram()
+{
+    char line[MAX_PATH];
+    line[0] = '\0';
+    if (formatText(line, sizeof line, "%s \"%s", setupConfig.ExecApp[0], session.installRoot) &&
+        appendPath(line, sizeof line, setupConfig.CompanyName) &&
+        appendPath(line, sizeof line, setupConfig.GameDir) &&
+        appendPath(line, sizeof line, setupConfig.ExecApp[1]) &&
+        strlen(line) + 2 <= sizeof line) {
+        strcat(line, "\"");
+        runCommandLine(line);
+    }
+}
+
 static int exitActions(int code)
 {
     if (session.bannerBitmap) {
@@ -92,7 +160,7 @@ static int exitActions(int code)
 int runSetup(HINSTANCE instance)
 {
     char localTitle[MessageSize];
-    (void)instance;
+    HWND window;
 
     CoInitialize(NULL);
     srand(timeGetTime());
@@ -117,5 +185,53 @@ int runSetup(HINSTANCE instance)
     writeSetupLog(LogStarted);
     formatText(session.windowCaption, sizeof session.windowCaption, MsgWindowCaption,
                setupConfig.GameTitle);
+
+    window = FindWindowA(WC_DIALOG, session.windowCaption);
+    if (window) {
+        bringToFront(window);
+        return exitActions(1);
+    }
+    window = FindWindowA(setupConfig.GameClass, setupConfig.GameTitle);
+    if (window) {
+        if (setupConfig.addOnMode)
+            showSetupError(MsgCloseGameForAddOn);
+        bringToFront(window);
+        return exitActions(1);
+    }
+    switch (checkExistingInstallation()) {
+    case GameStarted:
+        return exitActions(1);
+    case NotInstalled:
+        setupConfig.addOnMode = 0;
+        break;
+    case AddOnRootFound:
+        break;
+    }
+
+    writeSetupLog(LogInstallCheckDone);
+    writeSetupLog(LogSourceCheckDone);
+
+    session.copyBuffer = (unsigned char*)VirtualAlloc(NULL, CopyBufferSize, MEM_COMMIT,
+                                                      PAGE_READWRITE);
+    if (!session.copyBuffer) {
+        showSetupError(MsgOutOfMemory);
+        return exitActions(0);
+    }
+    InitializeCriticalSection(&session.copyLock);
+    registerWizardClasses();
+    INT_PTR result = DialogBoxParamA(instance, MAKEINTRESOURCEA(WizardDialogId), NULL,
+                                     wizardDialogProc, 0);
+    DeleteCriticalSection(&session.copyLock);
+    session.wizardWindow = NULL;
+
+    if (result != 0) {
+        showSetupError(MsgInterrupted);
+        // Only what this run created goes; what was there before stays.
+        undoCreatedItems();
+        return exitActions(0);
+    }
+    keepCreatedItems();
+    if (setupConfig.ExecApp[0][0])
+        startAfterInstallProgram();
     return exitActions(1);
 }

@@ -45,6 +45,44 @@ HWND waitForWindow(const char* className, const char* caption, DWORD processId, 
     }
 }
 
+namespace {
+
+struct DialogQuery {
+    DWORD processId;
+    int controlId;
+    HWND found;
+};
+
+BOOL CALLBACK matchDialog(HWND window, LPARAM param)
+{
+    DialogQuery* query = reinterpret_cast<DialogQuery*>(param);
+    char name[16];
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process != query->processId || !IsWindowVisible(window) ||
+        !GetClassNameA(window, name, sizeof name) || lstrcmpA(name, DialogClass) != 0 ||
+        !GetDlgItem(window, query->controlId))
+        return TRUE;
+    query->found = window;
+    return FALSE;
+}
+
+}  // namespace
+
+HWND waitForDialogWithControl(DWORD processId, int controlId, int timeoutMs)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        DialogQuery query = {processId, controlId, NULL};
+        EnumWindows(matchDialog, reinterpret_cast<LPARAM>(&query));
+        if (query.found)
+            return query.found;
+        if ((int)(GetTickCount() - start) >= timeoutMs)
+            return NULL;
+        Sleep(20);
+    }
+}
+
 bool waitForWindowGone(HWND window, int timeoutMs)
 {
     DWORD start = GetTickCount();
@@ -97,8 +135,9 @@ void clickButton(HWND dialog, int id)
 MessageBoxSeen answerMessageBox(int button, DWORD processId, int timeoutMs)
 {
     MessageBoxSeen seen = {false, std::string(), std::string(), NULL};
-    HWND box = waitForWindow(DialogClass, NULL, processId ? processId : GetCurrentProcessId(),
-                             timeoutMs);
+    // Only message boxes: the wizard is a dialog too, but without the text.
+    HWND box = waitForDialogWithControl(processId ? processId : GetCurrentProcessId(),
+                                        MessageBoxTextId, timeoutMs);
     if (!box)
         return seen;
     seen.seen = true;

@@ -17,6 +17,10 @@ enum { MessageBoxTextId = 0xFFFF };
 // Null on time-out.
 HWND waitForWindow(const char* className, const char* caption, DWORD processId, int timeoutMs);
 
+// Waits for a dialog of processId that has a control with controlId (the
+// wizard has InfoText, a message box has not). Null on time-out.
+HWND waitForDialogWithControl(DWORD processId, int controlId, int timeoutMs);
+
 // Waits until window no longer exists; false on time-out.
 bool waitForWindowGone(HWND window, int timeoutMs);
 

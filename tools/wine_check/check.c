@@ -10,12 +10,20 @@
  *   1  GetACP() is not 932 (Japanese locale not active in Wine)
  *   2  E:, F: or G: is not DRIVE_CDROM (5)
  *   4  "ＭＳ Ｐゴシック" / "MS UI Gothic" do not land on the IPA P-Gothic font
+ *   8  Wine's own UI font Marlett (caption buttons, scroll arrows) is missing
+ *
+ * "wine_check.exe remount efg" instead re-defines drives E: F: G: in Wine's
+ * mount manager with their current folder and type, which makes Wine re-read
+ * each disc's volume label and serial (.windows-label / .windows-serial);
+ * Wine otherwise reads them only once, when the wineserver starts. Exit code
+ * 0, or 16 when a drive could not be re-defined.
  *
  * Build: x86_64-w64-mingw32-gcc check.c -o wine_check.exe -luser32 -lgdi32
  * Output is UTF-8 text (face names are converted from UTF-16), one
  * "key=value" item per line, so shell scripts can grep it.
  */
 #include <windows.h>
+#include <winioctl.h>
 #include <stdio.h>
 #include <string.h>
 #include <fcntl.h>
@@ -145,7 +153,98 @@ static int check_face(HDC dc, const WCHAR *face, const WCHAR *want)
     return ok;
 }
 
-int main(void)
+/* Wine's mount manager extension (Wine's include/ddk/mountmgr.h). */
+#define WINE_MOUNTMGR_TYPE 0x0000006D
+#define WINE_IOCTL_DEFINE_UNIX_DRIVE \
+    CTL_CODE(WINE_MOUNTMGR_TYPE, 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS)
+#define WINE_IOCTL_QUERY_UNIX_DRIVE \
+    CTL_CODE(WINE_MOUNTMGR_TYPE, 33, METHOD_BUFFERED, FILE_READ_ACCESS)
+struct wine_unix_drive {
+    ULONG size;
+    ULONG type;
+    ULONG fs_type;
+    DWORD serial;
+    ULONGLONG unix_dev;
+    WCHAR letter;
+    USHORT mount_point_offset;
+    USHORT device_offset;
+    USHORT label_offset;
+};
+
+/* Re-define a drive with the folder and type it has now. */
+static int remount(char letter)
+{
+    union { struct wine_unix_drive d; char raw[4096]; } q;
+    union { struct wine_unix_drive d; char raw[4096]; } def;
+    const char *mount;
+    DWORD got = 0, len;
+    HANDLE mgr = CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, 0);
+    if (mgr == INVALID_HANDLE_VALUE) {
+        printf("remount %c: cannot open mount manager, error %lu\n", letter,
+               (unsigned long)GetLastError());
+        return 16;
+    }
+    memset(&q, 0, sizeof q);
+    q.d.letter = (WCHAR)letter;
+    if (!DeviceIoControl(mgr, WINE_IOCTL_QUERY_UNIX_DRIVE, &q, sizeof q.d, &q, sizeof q,
+                         &got, NULL) || !q.d.mount_point_offset ||
+        q.d.mount_point_offset >= sizeof q.raw) {
+        printf("remount %c: drive unknown to the mount manager, error %lu\n", letter,
+               (unsigned long)GetLastError());
+        CloseHandle(mgr);
+        return 16;
+    }
+    q.raw[sizeof q.raw - 1] = 0;
+    mount = q.raw + q.d.mount_point_offset;
+    len = (DWORD)(sizeof def.d + strlen(mount) + 1);
+    if (len > sizeof def.raw) {
+        CloseHandle(mgr);
+        return 16;
+    }
+    memset(&def, 0, sizeof def);
+    def.d.size = len;
+    def.d.type = q.d.type;
+    def.d.letter = (WCHAR)letter;
+    def.d.mount_point_offset = sizeof def.d;
+    strcpy(def.raw + sizeof def.d, mount);
+    if (!DeviceIoControl(mgr, WINE_IOCTL_DEFINE_UNIX_DRIVE, &def, len, NULL, 0, &got, NULL)) {
+        printf("remount %c: define failed, error %lu\n", letter, (unsigned long)GetLastError());
+        CloseHandle(mgr);
+        return 16;
+    }
+    CloseHandle(mgr);
+    printf("remount %c: type=%lu folder=%s\n", letter, (unsigned long)q.d.type, mount);
+    return 0;
+}
+
+/* A symbol font must be found under its own name, not a fallback. */
+static int check_symbol_face(HDC dc, const WCHAR *face)
+{
+    LOGFONTW lf;
+    HFONT font, old;
+    WCHAR family[128];
+    int ok;
+
+    memset(&lf, 0, sizeof lf);
+    lf.lfHeight = -12;
+    lf.lfCharSet = SYMBOL_CHARSET;
+    lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
+    font = CreateFontIndirectW(&lf);
+    old = (HFONT)SelectObject(dc, font);
+    font_file_name(dc, 1, family, 128);
+    ok = lstrcmpiW(family, face) == 0;
+    printf("font_request=");
+    put_w(face);
+    printf(" file_family=");
+    put_w(family[0] ? family : L"(none)");
+    printf(" %s\n", ok ? "OK" : "FAIL");
+    SelectObject(dc, old);
+    DeleteObject(font);
+    return ok;
+}
+
+int main(int argc, char **argv)
 {
     static const char *const drives[] = { "C:\\", "E:\\", "F:\\", "G:\\" };
     /* "日本語" in UTF-16; under CP932 it must become 93 FA 96 7B 8C EA. */
@@ -156,6 +255,14 @@ int main(void)
     HDC dc;
 
     _setmode(_fileno(stdout), _O_BINARY);
+
+    if (argc == 3 && strcmp(argv[1], "remount") == 0) {
+        const char *p;
+        for (p = argv[2]; *p; p++)
+            if (*p != ':')
+                rc |= remount((char)(*p | 0x20));
+        return rc;
+    }
 
     printf("acp=%u\n", acp);
     printf("oemcp=%u\n", GetOEMCP());
@@ -200,6 +307,8 @@ int main(void)
         check_face(dc, L"MS Shell Dlg", NULL);
         check_face(dc, L"MS Shell Dlg 2", NULL);
         check_face(dc, L"\xFF2D\xFF33 \x660E\x671D", NULL); /* ＭＳ 明朝 */
+        if (!check_symbol_face(dc, L"Marlett"))
+            rc |= 8;
         DeleteDC(dc);
     }
 
