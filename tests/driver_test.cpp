@@ -260,3 +260,46 @@ TEST_F(Driver, MalformedInstallRecordsMeanNotInstalled)
 }
 
 }  // namespace
+
+namespace {
+
+// A wizard cancelled before any copy deletes nothing: not an earlier
+// installation of the add-on entries, not a folder of the install folder's
+// name on the current drive (installRoot is still empty then).
+TEST_F(Driver, CancelBeforeTheCopyDeletesNothing)
+{
+    std::string root = makeTempFolder("earlier");
+    std::string folder = root + "\\Kestrel\\TestGame";
+    CreateDirectoryA((root + "\\Kestrel").c_str(), NULL);
+    CreateDirectoryA(folder.c_str(), NULL);
+    ASSERT_TRUE(writeFileBytes(folder + "\\add.dat", "earlier add-on"));
+    const std::string currentDrive = "C:\\Kestrel\\TestGame";
+    CreateDirectoryA("C:\\Kestrel", NULL);
+    CreateDirectoryA(currentDrive.c_str(), NULL);
+    ASSERT_TRUE(writeFileBytes(currentDrive + "\\save.dat", "player's save"));
+
+    struct Case {
+        const char* name;
+        std::string extra;
+        bool record;
+    } cases[] = {
+        {"add-on mode over an installation", "InstallAfterAdd=1\r\nInstallAddFiles=add.dat\r\n", true},
+        {"full installation", "", false},
+    };
+    for (const Case& c : cases) {
+        RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Kestrel");
+        if (c.record)
+            writeInstallRecord(folder);
+        insertDisc('E', discFiles(discIni(c.extra)));
+        SetupRun run = startSetup(localIni());
+        HWND wizard = waitForWizard(run);
+        ASSERT_NE(nullptr, wizard) << c.name;
+        cancelWizard(&run, wizard);
+        EXPECT_EQ("earlier add-on", readFileBytes(folder + "\\add.dat")) << c.name;
+        EXPECT_EQ("player's save", readFileBytes(currentDrive + "\\save.dat")) << c.name;
+    }
+    removeTree("C:\\Kestrel");
+    removeTree(root);
+}
+
+}  // namespace
