@@ -37,9 +37,28 @@ std::string discIni(const std::string& extra = "")
            extra;
 }
 
+// A 2 x 2 24-bit banner the welcome page can show.
+std::string bannerFile()
+{
+    BITMAPFILEHEADER file = {};
+    BITMAPINFOHEADER info = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info;
+    file.bfSize = file.bfOffBits + 16;
+    info.biSize = sizeof info;
+    info.biWidth = 2;
+    info.biHeight = 2;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
+    bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
+    bytes.append(16, '\x7F');
+    return bytes;
+}
+
 std::map<std::string, std::string> discFiles(const std::string& ini)
 {
-    return {{"SETUP.INI", ini}, {"game.exe", "MZ game"}, {"banner.bmp", "BM"}};
+    return {{"SETUP.INI", ini}, {"game.exe", "MZ game"}, {"add.dat", "add-on"}, {"banner.bmp", bannerFile()}};
 }
 
 std::string desktopLog()
