@@ -28,8 +28,22 @@ inline constexpr char LogSourceCheckDone[] = "ファイル存在確認終了";
 
 inline constexpr char DefaultSelectMessage[] = "インストール方法を選択して下さい";
 
-// The welcome page.
+// The welcome and install-type pages.
 inline constexpr char MsgCannotLoadBanner[] = "Can't load \"%s\"";
+inline constexpr char MsgWelcome[] = "「%s」のインストールを開始します";
+inline constexpr char InstallTypeLabel[] = "%s  ( 約 %s )";
+
+// The install-folder and save-data pages; the first text is also the
+// folder browser's title.
+inline constexpr char MsgChooseInstallFolder[] = "インストール先を指定して下さい";
+inline constexpr char TextDesktopShortcuts[] = "デスクトップにもショートカットを作成する";
+inline constexpr char MsgInvalidPath[] = "指定されたパスが無効です。";
+inline constexpr char MsgInvalidDrive[] = "指定されたドライブが無効です。";
+inline constexpr char MsgInstallPathTooLong[] = "指定されたパスが長すぎます。";
+inline constexpr char MsgChooseSaveDataFolder[] = "セーブデータの保存先を選択して下さい";
+inline constexpr char TextSaveDataInInstallFolder[] = "ゲームのインストール先フォルダ";
+inline constexpr char TextSaveDataInDocuments[] = "「マイドキュメント」に作成した「%s\\%s」フォルダ";
+inline constexpr char TextSaveDataInSavedGames[] = "「保存したゲーム」に作成した「%s\\%s」フォルダ";
 
 // Debug lines of the Game Explorer lookup (OutputDebugStringW, UTF-16; a
 // line feed is added to each).

@@ -7,6 +7,7 @@
 #include <string.h>
 
 #include "install/created_items.h"
+#include "register/game_explorer.h"
 #include "setup/config.h"
 #include "setup/messages.h"
 #include "setup/support.h"
@@ -210,6 +211,11 @@ int runSetup(HINSTANCE instance)
 
     writeSetupLog(LogInstallCheckDone);
     writeSetupLog(LogSourceCheckDone);
+
+    session.gameExplorerAvailable = 0;
+    memset(&session.gameInstanceId, 0, sizeof session.gameInstanceId);
+    if (probeGameExplorer())
+        session.gameExplorerAvailable = 1;
 
     session.copyBuffer = (unsigned char*)VirtualAlloc(NULL, CopyBufferSize, MEM_COMMIT,
                                                       PAGE_READWRITE);
