@@ -4,10 +4,13 @@ const char DialogClass[] = "#32770";
 
 namespace {
 
+// What a wanted top-level window must match; caption null and controlId 0
+// match any.
 struct WindowQuery {
     const char* className;
     const char* caption;
     DWORD processId;
+    int controlId;
     HWND found;
 };
 
@@ -17,25 +20,20 @@ BOOL CALLBACK matchWindow(HWND window, LPARAM param)
     char name[256];
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
-    if (query->processId && process != query->processId)
-        return TRUE;
-    if (!IsWindowVisible(window))
-        return TRUE;
-    if (!GetClassNameA(window, name, sizeof name) || lstrcmpiA(name, query->className) != 0)
-        return TRUE;
-    if (query->caption && windowText(window) != query->caption)
+    if ((query->processId && process != query->processId) || !IsWindowVisible(window) ||
+        !GetClassNameA(window, name, sizeof name) || lstrcmpiA(name, query->className) != 0 ||
+        (query->caption && windowText(window) != query->caption) ||
+        (query->controlId && !GetDlgItem(window, query->controlId)))
         return TRUE;
     query->found = window;
     return FALSE;
 }
 
-}  // namespace
-
-HWND waitForWindow(const char* className, const char* caption, DWORD processId, int timeoutMs)
+HWND waitForMatch(WindowQuery query, int timeoutMs)
 {
     DWORD start = GetTickCount();
     for (;;) {
-        WindowQuery query = {className, caption, processId, NULL};
+        query.found = NULL;
         EnumWindows(matchWindow, reinterpret_cast<LPARAM>(&query));
         if (query.found)
             return query.found;
@@ -45,42 +43,16 @@ HWND waitForWindow(const char* className, const char* caption, DWORD processId, 
     }
 }
 
-namespace {
-
-struct DialogQuery {
-    DWORD processId;
-    int controlId;
-    HWND found;
-};
-
-BOOL CALLBACK matchDialog(HWND window, LPARAM param)
-{
-    DialogQuery* query = reinterpret_cast<DialogQuery*>(param);
-    char name[16];
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    if (process != query->processId || !IsWindowVisible(window) ||
-        !GetClassNameA(window, name, sizeof name) || lstrcmpA(name, DialogClass) != 0 ||
-        !GetDlgItem(window, query->controlId))
-        return TRUE;
-    query->found = window;
-    return FALSE;
-}
-
 }  // namespace
+
+HWND waitForWindow(const char* className, const char* caption, DWORD processId, int timeoutMs)
+{
+    return waitForMatch(WindowQuery{className, caption, processId, 0, NULL}, timeoutMs);
+}
 
 HWND waitForDialogWithControl(DWORD processId, int controlId, int timeoutMs)
 {
-    DWORD start = GetTickCount();
-    for (;;) {
-        DialogQuery query = {processId, controlId, NULL};
-        EnumWindows(matchDialog, reinterpret_cast<LPARAM>(&query));
-        if (query.found)
-            return query.found;
-        if ((int)(GetTickCount() - start) >= timeoutMs)
-            return NULL;
-        Sleep(20);
-    }
+    return waitForMatch(WindowQuery{DialogClass, NULL, processId, controlId, NULL}, timeoutMs);
 }
 
 bool waitForWindowGone(HWND window, int timeoutMs)
