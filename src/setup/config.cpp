@@ -175,13 +175,13 @@ static int readFileList(const char* key, InstallSelect* select, const char* erro
                     &select->usesDiscNumbers, NULL, errorText);
 }
 
-static int readShortcutLine(const char* key, ShortcutSpec* spec)
+static int readShortcutLine(const char* key, ShortcutSpec* shortcut)
 {
     char value[MAX_PATH];
-    char* fields[4] = {spec->target, spec->name, spec->icon, spec->desktopName};
+    char* fields[4] = {shortcut->target, shortcut->name, shortcut->icon, shortcut->desktopName};
     const char* cursor = value;
     char error[MessageSize];
-    memset(spec, 0, sizeof *spec);
+    memset(shortcut, 0, sizeof *shortcut);
     if (!readConfigString(key, value, sizeof value))
         return 0;
     formatText(error, sizeof error, MsgKeyError, key);
